@@ -1,0 +1,30 @@
+// The remote control server: protocol over a QTcpServer on the GUI thread.
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+
+#include "views.h"
+
+namespace quibrano {
+
+class RemoteServer : public QObject {
+  Q_OBJECT
+ public:
+  explicit RemoteServer(RemoteView& view, QObject* parent = nullptr);
+  ~RemoteServer() override;
+
+  // The Remote switch changed (CheckBox7Click); on is its new state.
+  void CheckBox7Click(bool on);
+  // Stops listening and drops every client (window close).
+  void Release();
+
+  bool IsListening() const;
+  uint16_t ListeningPort() const;
+
+ private:
+  class Impl;
+  Impl* impl_;
+};
+
+}  // namespace quibrano
