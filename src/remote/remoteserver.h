@@ -16,7 +16,10 @@ class RemoteServer : public QObject {
 
   // The Remote switch changed (CheckBox7Click); on is its new state.
   void CheckBox7Click(bool on);
-  // Stops listening and drops every client (window close).
+  // Stops listening and drops every client: the pending close of the
+  // second tick, and the failure path of an open.
+  void Close();
+  // Close() at window close; the component is not used afterwards.
   void Release();
 
   bool IsListening() const;
