@@ -133,6 +133,9 @@ bool OpenPort(const std::string& spec) {
   int lines = TIOCM_DTR | TIOCM_RTS;
   ioctl(fd, TIOCMBIC, &lines);
   SetPortTimeouts(kDefaultLimitMs);
+  // A port starts empty, as a real line does: bytes queued while nobody
+  // listened (a pty buffers them) belong to no tick of this session.
+  tcflush(fd, TCIOFLUSH);
   return applied;
 }
 
