@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <memory>
 
 #include "views.h"
 
@@ -25,9 +26,18 @@ class RemoteServer : public QObject {
   bool IsListening() const;
   uint16_t ListeningPort() const;
 
+  // Open client connections, and the bytes they hold unread or unsent: what
+  // the server costs at the moment.
+  int ConnectionCount() const;
+  int64_t BufferedBytes() const;
+
+ signals:
+  // One receive has been handled (its reply, if any, is written).
+  void MessageHandled();
+
  private:
   class Impl;
-  Impl* impl_;
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace quibrano
