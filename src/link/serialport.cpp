@@ -35,9 +35,10 @@ bool Usable(intptr_t handle) { return handle > 0 && handle <= INT_MAX; }
 
 using SteadyClock = std::chrono::steady_clock;
 
+// Rounded up, so a wait is never cut short of its limit.
 int RemainingMs(SteadyClock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
-  return static_cast<int>(std::clamp<int64_t>(left, 0, INT_MAX));
+  const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - SteadyClock::now()).count();
+  return static_cast<int>(std::clamp<int64_t>((left + 999) / 1000, 0, INT_MAX));
 }
 
 // Waits for the given poll event until the deadline. False on time-out, and

@@ -58,7 +58,8 @@ bool PlaceLink(const std::string& link, const std::string& target, std::string* 
     *error = link + " exists and is not a symbolic link";
     return false;
   }
-  const std::string temp = link + ".new";
+  char pid[24];
+  const std::string temp = link + ".new-" + std::string(pid, std::to_chars(pid, pid + sizeof pid, getpid()).ptr);
   unlink(temp.c_str());
   if (symlink(target.c_str(), temp.c_str()) != 0 || rename(temp.c_str(), link.c_str()) != 0) {
     *error = "cannot create " + link + ": " + std::strerror(errno);
@@ -147,6 +148,7 @@ bool BoardSim::OpenPty(std::string* error) {
     return false;
   }
   std::lock_guard lock(mutex_);
+  linkPlaced_ = !options_.link.empty();
   masterFd_ = master;
   slaveFd_ = slave;
   slavePath_ = name;
@@ -156,15 +158,18 @@ bool BoardSim::OpenPty(std::string* error) {
 
 void BoardSim::ClosePty() {
   int master, slave;
+  bool placed;
   {
     std::lock_guard lock(mutex_);
+    placed = linkPlaced_;
+    linkPlaced_ = false;
     master = masterFd_;
     slave = slaveFd_;
     masterFd_ = slaveFd_ = -1;
     slavePath_.clear();
     outgoing_.clear();
   }
-  if (!options_.link.empty()) unlink(options_.link.c_str());
+  if (placed) unlink(options_.link.c_str());
   if (slave >= 0) close(slave);
   if (master >= 0) close(master);
 }

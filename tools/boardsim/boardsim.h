@@ -88,6 +88,7 @@ class BoardSim {
   int masterFd_ = -1;
   int slaveFd_ = -1;  // held so the master never sees a hang-up between opens
   std::string slavePath_;
+  bool linkPlaced_ = false;  // only a link this board made is removed
   uint8_t input_ = 3;  // both contacts open
   bool silent_ = false;
   bool flood_ = false;

@@ -67,6 +67,8 @@ std::string RunSimCommand(BoardSim& sim, const std::string& line, bool& quit) {
     sim.SendGarbage(count);
     return "garbage " + w[1];
   }
+  const bool bare = cmd == "unplug" || cmd == "replug" || cmd == "state" || cmd == "quit" || cmd == "help";
+  if (!bare) return "error: unknown command '" + cmd + "'; " + kHelp;
   if (w.size() != 1) return "error: " + cmd + " takes no argument";
   if (cmd == "unplug") {
     sim.Unplug();
@@ -82,8 +84,7 @@ std::string RunSimCommand(BoardSim& sim, const std::string& line, bool& quit) {
     quit = true;
     return "bye";
   }
-  if (cmd == "help") return kHelp;
-  return "error: unknown command '" + cmd + "'; " + kHelp;
+  return kHelp;
 }
 
 }  // namespace quibrano
