@@ -63,6 +63,10 @@ class Client {
       const QByteArray bytes = socket_.readAll();
       received_.append(bytes.constData(), static_cast<size_t>(bytes.size()));
     });
+    // Without this, a message sent after one that got no reply waits for
+    // the delayed acknowledgement.
+    QObject::connect(&socket_, &QTcpSocket::connected,
+                     [this] { socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
     socket_.connectToHost(host, port);
   }
 
