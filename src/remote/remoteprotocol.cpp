@@ -24,7 +24,7 @@ std::optional<uint16_t> ListenPortFrom(std::string_view portText) {
 RemoteProtocol::RemoteProtocol(RemoteView& view) : view_(view) {}
 
 std::optional<std::string> RemoteProtocol::Connect(ConnectionId id) {
-  if (logins_.size() >= kMaxConnections && !logins_.contains(id)) return std::nullopt;
+  if (logins_.size() >= kMaxConnections) return std::nullopt;
   logins_[id] = false;
   view_.SetIndicator(true);
   return std::string("connect");
@@ -42,9 +42,7 @@ ReceiveResult RemoteProtocol::Receive(ConnectionId id, std::string_view message)
   }
   if (message == "repeat") return {.reply = std::to_string(store.RelayWord)};
   if (message.starts_with("Pa")) {
-    const bool right = message.size() == 5 + store.Password.size() && message.starts_with("Pass:") &&
-                       message.substr(5) == store.Password;
-    if (!right) return {.reply = "nolegal"};
+    if (message != "Pass:" + store.Password) return {.reply = "nolegal"};
     conn->second = true;
     ShowLoginState();
     return {.reply = "legal"};
