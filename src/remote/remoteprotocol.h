@@ -21,7 +21,7 @@ using ConnectionId = uint64_t;
 // the bound is part of an over-long message, and its connection is dropped.
 constexpr size_t kMaxMessageBytes = 4096;
 // Connections beyond this are closed at once, without greeting.
-constexpr size_t kMaxConnections = 64;
+constexpr size_t kMaxConnections = 256;
 // A client that never reads its replies is dropped once this much is unsent.
 constexpr int64_t kMaxUnsentBytes = 64 * 1024;
 
