@@ -107,17 +107,21 @@ INSTANTIATE_TEST_SUITE_P(
                       SwitchCase{"Missing", kElevenLines, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SettingsFileTest, MissingFileGivesEmptyTextsAndTheSwitchOn) {
-  store.ConfigName = store.Password = store.RemotePort = "stale";
-  FakeSettingsView view;
-  view.captions.assign(8, "stale");
-  ReadSettings(view);
-  EXPECT_EQ(store.ConfigName, "");
-  EXPECT_EQ(store.Password, "");
-  EXPECT_EQ(store.RemotePort, "");
-  EXPECT_EQ(view.captions, std::vector<std::string>(8));
-  EXPECT_TRUE(view.remote);
-  EXPECT_EQ(view.handlerRuns, 1);
+TEST_F(SettingsFileTest, MissingOrUnreadableFileGivesEmptyTextsAndTheSwitchOn) {
+  for (bool folderInTheWay : {false, true}) {
+    SCOPED_TRACE(folderInTheWay ? "relf.ini is a folder" : "no relf.ini");
+    if (folderInTheWay) fs::create_directory("relf.ini");
+    store.ConfigName = store.Password = store.RemotePort = "stale";
+    FakeSettingsView view;
+    view.captions.assign(8, "stale");
+    ReadSettings(view);
+    EXPECT_EQ(store.ConfigName, "");
+    EXPECT_EQ(store.Password, "");
+    EXPECT_EQ(store.RemotePort, "");
+    EXPECT_EQ(view.captions, std::vector<std::string>(8));
+    EXPECT_TRUE(view.remote);
+    EXPECT_EQ(view.handlerRuns, 1);
+  }
 }
 
 TEST_F(SettingsFileTest, LineEndsAndShortFiles) {
