@@ -1,7 +1,9 @@
 #include "timerprograms.h"
 
+#include <array>
 #include <string>
 
+#include "cachedtimetext.h"
 #include "datetime.h"
 #include "relayword.h"
 #include "store.h"
@@ -18,6 +20,10 @@ enum DayCode : int32_t {
   SaturdayAndSunday = 9,
   EveryDay = 10,
 };
+
+using SlotTexts = std::array<std::array<CachedTimeText, kSlots>, kRelays>;
+SlotTexts startTexts;
+SlotTexts endTexts;
 
 bool DayMatches(int32_t code, double programDate) {
   const int32_t weekday = store.WeekdayIndex;
@@ -39,8 +45,8 @@ void EvaluateTimerPrograms() {
       if (!DayMatches(ProgramDay(r, p), ProgramDate(r, p))) continue;
       // Start before end: a program starting and ending in the same second
       // leaves its relay off.
-      if (TimeText(ProgramStart(r, p)) == now) SetRelay(r);
-      if (TimeText(ProgramEnd(r, p)) == now) ClearRelay(r);
+      if (startTexts[r][p].Of(ProgramStart(r, p)) == now) SetRelay(r);
+      if (endTexts[r][p].Of(ProgramEnd(r, p)) == now) ClearRelay(r);
     }
   }
 }
