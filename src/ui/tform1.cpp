@@ -34,7 +34,7 @@ QString FromBytes(const std::string& s) {
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+TForm1::TForm1(QWidget* parent, bool runFormCreate) : QWidget(parent) {
   setObjectName(QStringLiteral("Form1"));
   BuildControls();
   for (int r = 0; r < kRelays; ++r) ConnectEditor(r);
@@ -56,7 +56,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 
   if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 
-  FormCreate();
+  if (runFormCreate) FormCreate();
 }
 
 TForm1::~TForm1() {

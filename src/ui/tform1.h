@@ -35,7 +35,7 @@ class TForm1 : public QWidget,
  public:
   // Builds every control, then runs FormCreate (settings, configuration,
   // counters, link).
-  explicit TForm1(QWidget* parent = nullptr);
+  explicit TForm1(QWidget* parent = nullptr) : TForm1(parent, true) {}
   ~TForm1() override;
 
   // The help window and the remote access dialog, created after this window.
@@ -204,6 +204,9 @@ class TForm1 : public QWidget,
   const RelayRow& Row(int r) const { return rows_[static_cast<size_t>(r)]; }
 
  protected:
+  // The window as laid out, before any start-up: what a layout check looks at.
+  TForm1(QWidget* parent, bool runFormCreate);
+
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
 

@@ -10,6 +10,10 @@
 #include <QLocale>
 #include <QPushButton>
 
+#if __has_include(<langinfo.h>)
+#include <langinfo.h>
+#endif
+
 #include "clock.h"
 #include "pickervalue.h"
 #include "tform1.h"
@@ -97,8 +101,10 @@ W* Named(W* w, const QString& name) {
 }
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
-                  int width = -1, int height = -1) {
+                  int width = -1, int height = -1, const QFont& font = QFont()) {
   auto* l = Named(new QLabel(text, parent), name);
+  // The font first: the size taken from the text depends on it.
+  if (!font.family().isEmpty()) l->setFont(font);
   l->move(x, y);
   l->adjustSize();
   l->resize(width < 0 ? l->width() : width, height < 0 ? l->height() : height);
@@ -143,12 +149,47 @@ void RaisedBevel(QFrame* p) {
   p->setLineWidth(2);
 }
 
-// Dates in the locale's short form, but always with four-digit years: a
-// two-digit year typed into a picker would land in the wrong century.
+// The picker's form of a strftime date format; empty when it holds a
+// conversion the picker cannot show.
+QString PickerFormatOf(const char* strftimeFormat) {
+  QString out;
+  QString literal;
+  auto flush = [&] {
+    if (literal.isEmpty()) return;
+    out += QLatin1Char('\'') + literal + QLatin1Char('\'');
+    literal.clear();
+  };
+  for (const char* c = strftimeFormat; *c != '\0'; ++c) {
+    if (*c != '%') {
+      literal += QLatin1Char(*c);
+      continue;
+    }
+    flush();
+    switch (*++c) {
+      case 'd': out += QStringLiteral("dd"); break;
+      case 'e': out += QStringLiteral("d"); break;
+      case 'm': out += QStringLiteral("MM"); break;
+      case 'b': case 'h': out += QStringLiteral("MMM"); break;
+      // Four-digit years always: a two-digit year typed into a picker would
+      // land in the wrong century.
+      case 'y': case 'Y': out += QStringLiteral("yyyy"); break;
+      default: return {};
+    }
+  }
+  flush();
+  return out;
+}
+
+// The same short date form as the status line shows (the locale's, as
+// strftime's %x writes it).
 QString ShortDateFormat() {
-  QString f = QLocale().dateFormat(QLocale::ShortFormat);
-  if (!f.contains(QStringLiteral("yyyy"))) f.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-  return f;
+#if __has_include(<langinfo.h>)
+  const QString f = PickerFormatOf(nl_langinfo(D_FMT));
+  if (!f.isEmpty()) return f;
+#endif
+  QString q = QLocale().dateFormat(QLocale::ShortFormat);
+  if (!q.contains(QStringLiteral("yyyy"))) q.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+  return q;
 }
 
 QDateTimeEdit* MakePicker(QWidget* parent, const QString& name, bool datePicker, int x, int y) {
@@ -198,12 +239,8 @@ void TForm1::BuildControls() {
                   {&TForm1::Label16, "Label16", "Day", 304},    {&TForm1::Label17, "Label17", "Date", 384},
                   {&TForm1::Label18, "Label18", "Start", 480},  {&TForm1::Label19, "Label19", "End", 568}};
   for (const auto& h : headings) {
-    QLabel* l = new QLabel(QString::fromLatin1(h.text), Panel1);
-    l->setObjectName(QString::fromLatin1(h.name));
-    l->setFont(SansFont(13, true));
-    l->move(h.x, 8);
-    l->adjustSize();
-    this->*h.member = l;
+    this->*h.member = MakeLabel(Panel1, QString::fromLatin1(h.name), QString::fromLatin1(h.text),
+                                h.x, 8, -1, -1, SansFont(13, true));
   }
 
   for (int r = 0; r < kRelays; ++r) BuildRelayRow(r);
@@ -218,12 +255,19 @@ void TForm1::BuildControls() {
   Panel4->hide();
 
   BuildLowerArea();
+
+  // Made after every control, so it is the last child to go.
+  auto* compact = new CompactListStyle;
+  compact->setParent(this);
+  for (QComboBox* c : findChildren<QComboBox*>()) c->setStyle(compact);
+  for (QDateTimeEdit* d : findChildren<QDateTimeEdit*>()) {
+    if (d->calendarPopup()) d->setStyle(compact);
+  }
 }
 
 void TForm1::BuildTopStrip() {
   Label12 = MakeLabel(this, QStringLiteral("Label12"), QStringLiteral("Quibrano Relaiskarte"), 8, 4,
-                      153, 17);
-  Label12->setFont(SansFont(11, true));
+                      153, 17, SansFont(11, true));
   const struct {
     QPushButton* TForm1::*member;
     const char* name;
@@ -315,11 +359,11 @@ void TForm1::BuildRandomPanel(int r) {
 
   row.window = MakeList(p, Numbered("ComboBox", r + 20), kWindowItems, 8, 5, 41);
   const int firstLabel = 46 + 2 * r;  // Label46..Label57, two per panel
-  MakeLabel(p, Numbered("Label", firstLabel), QStringLiteral("max."), 96, 8)
-      ->setFont(SansFont(11, true));
+  MakeLabel(p, Numbered("Label", firstLabel), QStringLiteral("max."), 96, 8, -1, -1,
+            SansFont(11, true));
   row.maxMinutes = MakeEdit(p, Numbered("Edit", r + 13), QStringLiteral("10"), {128, 5, 38, 21});
-  MakeLabel(p, Numbered("Label", firstLabel + 1), QStringLiteral("min"), 168, 8)
-      ->setFont(SansFont(11, true));
+  MakeLabel(p, Numbered("Label", firstLabel + 1), QStringLiteral("min"), 168, 8, -1, -1,
+            SansFont(11, true));
   row.windowStart = MakePicker(p, Numbered("DateTimePicker", 2 * r + 19), false, 216, 4);
   row.windowEnd = MakePicker(p, Numbered("DateTimePicker", 2 * r + 20), false, 304, 4);
 
@@ -370,12 +414,12 @@ void TForm1::BuildLowerArea() {
 
   Panel2 = MakePanel(Panel1, QStringLiteral("Panel2"), {488, 280, 145, 81}, kLime);
   RaisedBevel(Panel2);
-  Label10 = MakeLabel(Panel2, QStringLiteral("Label10"), QStringLiteral("-"), 8, 8, 105);
-  Label11 = MakeLabel(Panel2, QStringLiteral("Label11"), QStringLiteral("-"), 8, 24, 113);
+  Label10 = MakeLabel(Panel2, QStringLiteral("Label10"), QStringLiteral("-"), 8, 8, 105, -1,
+                      SansFont(11, true));
+  Label11 = MakeLabel(Panel2, QStringLiteral("Label11"), QStringLiteral("-"), 8, 24, 113, -1,
+                      SansFont(11, true));
   Label9 = MakeLabel(Panel2, QStringLiteral("Label9"), QStringLiteral("-"), 8, 40, 129);
   Label13 = MakeLabel(Panel2, QStringLiteral("Label13"), QStringLiteral("-"), 8, 56, 121);
-  Label10->setFont(SansFont(11, true));
-  Label11->setFont(SansFont(11, true));
 }
 
 }  // namespace quibrano

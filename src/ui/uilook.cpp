@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QStyleOptionComplex>
 #include <QWidget>
 
 namespace quibrano {
@@ -28,6 +29,8 @@ QFont MonoFont(int pixels, bool bold) {
 void PaintBackground(QWidget* w, const QColor& colour) {
   QPalette p = w->palette();
   p.setColor(QPalette::Window, colour);
+  // Buttons and check boxes fill with their own role.
+  p.setColor(w->backgroundRole(), colour);
   w->setPalette(p);
   w->setAutoFillBackground(true);
 }
@@ -47,6 +50,19 @@ void PaintText(QWidget* w, const QColor& colour) {
   p.setColor(QPalette::ButtonText, colour);
   p.setColor(QPalette::Text, colour);
   w->setPalette(p);
+}
+
+QRect CompactListStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                                       SubControl sub, const QWidget* widget) const {
+  const QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
+  if (control != CC_ComboBox || option == nullptr) return r;
+  const QRect all = option->rect;
+  constexpr int kArrow = 14;
+  if (sub == SC_ComboBoxArrow) return {all.right() - kArrow + 1, all.top(), kArrow, all.height()};
+  if (sub == SC_ComboBoxEditField) {
+    return {all.left() + 3, r.top(), all.width() - kArrow - 4, r.height()};
+  }
+  return r;
 }
 
 QIcon AppIcon() {

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QProxyStyle>
 
 class QWidget;
 
@@ -28,6 +29,16 @@ void PaintBackground(QWidget* w, const QColor& colour);
 void PaintField(QWidget* w, const QColor& colour);
 // Text colour of a control.
 void PaintText(QWidget* w, const QColor& colour);
+
+// Drop-down lists and date pickers with a narrower arrow, so the longest
+// mode text ("Uhr - Steuerung") and a four-digit-year date fit the widths of
+// the layout.
+class CompactListStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                       const QWidget* widget) const override;
+};
 
 // The program's own 32 x 32 icon.
 QIcon AppIcon();
