@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+class QCloseEvent;
+class QKeyEvent;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -16,7 +18,12 @@ class TForm2 : public QDialog {
   QPlainTextEdit* Memo1 = nullptr;
   QPushButton* BitBtn1 = nullptr;
 
+  // Closes the window; OK and Enter lead here.
   void BitBtn1Click();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 };
 
 }  // namespace quibrano

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 class QLabel;
 class QLineEdit;
@@ -27,6 +28,15 @@ class TForm3 : public QDialog {
   // Copies RemotePort and Password into the two fields (the main window's
   // activation does this).
   void FillFromStore();
+
+  // The two fields as the settings file keeps them: one byte per character.
+  std::string PortBytes() const;
+  std::string PasswordBytes() const;
+
+ public slots:
+  // The close box and Escape: nothing is stored, and the fields go back to
+  // the stored values.
+  void reject() override;
 };
 
 }  // namespace quibrano
