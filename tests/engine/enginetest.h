@@ -44,20 +44,24 @@ class ScriptedRandom : public RandomSource {
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetStore();
     SetClock(&clock_);
     SetRandom(nullptr);
     SetServerCloseHook(nullptr);
-    // What start-up leaves behind once a configuration is loaded.
-    store.SecondCount = 0;
-    store.MinuteFlag = false;
-    for (auto& t : store.SecondsTimer) t.Elapsed = -1;
-    for (auto& row : store.OffCountdown) row.fill(0);
+    StartUpStore();
   }
   void TearDown() override {
     SetClock(nullptr);
     SetRandom(nullptr);
     SetServerCloseHook(nullptr);
+  }
+
+  // The store as start-up leaves it once a configuration is loaded.
+  void StartUpStore() {
+    ResetStore();
+    store.SecondCount = 0;
+    store.MinuteFlag = false;
+    for (auto& t : store.SecondsTimer) t.Elapsed = -1;
+    for (auto& row : store.OffCountdown) row.fill(0);
   }
 
   // Ticks land a few tens of milliseconds after the whole second, as the

@@ -199,6 +199,42 @@ TEST_F(SecondTickTest, ClockPulseDrivesRelaySixOnly) {
   EXPECT_TRUE(RelayIsOn(5));
 }
 
+// Every rule is armed for every relay at 12:00:58; only the modes decide
+// which rule may act.
+class ArmedTickTest : public EngineTest {
+ protected:
+  uint8_t TickWithModes(const int32_t (&modes)[kRelays]) {
+    StartUpStore();
+    for (int r = 0; r < kRelays; ++r) {
+      Modes(r) = modes[r];
+      ProgramDay(r, 0) = 10;
+      ProgramStart(r, 0) = EncodeTime(12, 0, 58);
+      store.SecondsTimer[r] = {0, 0, 100, -1};
+      store.MaxMinutes[r][0] = 5;
+      store.WindowStart[r][0] = store.WindowEnd[r][0] = EncodeTime(3, 0, 0);
+      store.OffCountdown[r][0] = 5;
+    }
+    StartAt(kMonday, 12, 0, 58);
+    Tick();
+    return store.RelayWord;
+  }
+};
+
+TEST_F(ArmedTickTest, EachRuleActsOnItsOwnModeOnly) {
+  EXPECT_EQ(TickWithModes({Timer, SecTimer, Random, Timer, SecTimer, ClockPulse}), 0b111111);
+  EXPECT_EQ(TickWithModes({Timer, Toggle, Random, IfK1NorK2, SecTimer, Toggle}), 0b010101);
+}
+
+TEST_F(ArmedTickTest, ModesOutsideTheListActOnNothing) {
+  for (const int32_t mode : {-1, 11, 1000, std::numeric_limits<int32_t>::min(),
+                             std::numeric_limits<int32_t>::max()}) {
+    const int32_t modes[kRelays] = {mode, mode, mode, mode, mode, mode};
+    EXPECT_EQ(TickWithModes(modes), 0) << "mode " << mode;
+  }
+  // The clock pulse belongs to relay 6 alone.
+  EXPECT_EQ(TickWithModes({ClockPulse, ClockPulse, ClockPulse, ClockPulse, ClockPulse, Toggle}), 0);
+}
+
 TEST_F(SecondTickTest, PendingCloseRunsTheHookAfterTheRulesAndGoesIdle) {
   StartAt(kMonday, 12, 0, 58);
   Modes(5) = ClockPulse;
