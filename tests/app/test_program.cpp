@@ -64,8 +64,9 @@ TEST_P(ProgramStopTest, SavesConfigurationAndSettingsAndEnds) {
   ASSERT_NE(port, 0);
 
   // LF line ends and the remote switch on: the rewrite at the end shows as
-  // CR LF, and the server tells when the program is up.
-  const QByteArray settings = "quibrano.dat\ngeheim\n" + QByteArray::number(port) +
+  // CR LF, and the server tells when the program is up. The password's bytes
+  // are no UTF-8 and must come back as they were.
+  const QByteArray settings = "quibrano.dat\nGr\xfc\xdf\n" + QByteArray::number(port) +
                               "\n R1 \n R2 \n R3 \n R4 \n R5 \nR6\nK1\nK2\n1\n";
   {
     QFile f(dir.filePath(QStringLiteral("relf.ini")));
