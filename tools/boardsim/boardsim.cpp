@@ -35,14 +35,14 @@ std::string Hex(uint8_t b) {
 
 // "12.345": seconds with milliseconds, free of the locale.
 std::string Seconds(int64_t ms) {
-  char buf[32];
-  char* end = std::to_chars(buf, buf + sizeof buf, ms / 1000).ptr;
+  char buf[24];
+  std::string text(buf, std::to_chars(buf, buf + sizeof buf, ms / 1000).ptr);
   const int64_t frac = ms % 1000;
-  *end++ = '.';
-  *end++ = static_cast<char>('0' + frac / 100);
-  *end++ = static_cast<char>('0' + frac / 10 % 10);
-  *end++ = static_cast<char>('0' + frac % 10);
-  return std::string(buf, end);
+  text += '.';
+  text += static_cast<char>('0' + frac / 100);
+  text += static_cast<char>('0' + frac / 10 % 10);
+  text += static_cast<char>('0' + frac % 10);
+  return text;
 }
 
 std::string RelayText(uint8_t relays) {
@@ -110,6 +110,10 @@ void BoardSim::Stop() {
     // The eventfd cannot be full after one write; nothing to do.
   }
   worker_.join();
+  {
+    std::lock_guard lock(mutex_);
+    tasks_.clear();  // their callers were released when stopping began
+  }
   ClosePty();
   close(wakeFd_);
   wakeFd_ = -1;
