@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringDecoder>
 #include <QTimer>
 
 #include "clock.h"
@@ -28,8 +29,13 @@
 namespace quibrano {
 namespace {
 
+// Texts from the files and the logic are bytes: UTF-8 where they are, else
+// one character per byte (an 8-bit code page), so nothing shows as garbage.
 QString FromBytes(const std::string& s) {
-  return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8(QByteArrayView(s.data(), static_cast<qsizetype>(s.size())));
+  if (utf8.hasError()) return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+  return text;
 }
 
 }  // namespace
@@ -116,6 +122,12 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  // A window closed once has saved everything; a later close (a signal
+  // arriving during exit) must not write the files a second time.
+  if (shutDown_) {
+    event->accept();
+    return;
+  }
   // Stopping the link rather than only closing the port: should the save
   // fail and the window stay, it shows the link as stopped, which it is,
   // and Save is usable at once.
@@ -127,6 +139,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
   ServerSocket1->Release();
   Timer1->stop();
   Timer2->stop();
+  shutDown_ = true;
   event->accept();
 }
 
@@ -224,11 +237,11 @@ void TForm1::SetRemoteSwitch(bool on) { CheckBox7->setChecked(on); }
 std::string TForm1::DialogPort() const {
   // During start-up the dialog does not exist yet; it will hold the stored
   // values once it does.
-  return Form3 != nullptr ? Form3->Edit1->text().toStdString() : store.RemotePort;
+  return Form3 != nullptr ? Form3->PortBytes() : store.RemotePort;
 }
 
 std::string TForm1::DialogPassword() const {
-  return Form3 != nullptr ? Form3->Edit2->text().toStdString() : store.Password;
+  return Form3 != nullptr ? Form3->PasswordBytes() : store.Password;
 }
 
 // --- LinkView -----------------------------------------------------------------------

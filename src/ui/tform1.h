@@ -228,6 +228,7 @@ class TForm1 : public QWidget,
   // that are not UTF-8 go back to the file unchanged.
   std::array<std::string, 8> captionBytes_{};
   bool indicatorGreen_ = false;
+  bool shutDown_ = false;
 };
 
 }  // namespace quibrano

@@ -1,10 +1,12 @@
 // The main window's commands: start-up and shutdown, the timers, run
 // control, Load and Save, the Remote switch and what the logic may show.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTimer>
@@ -14,6 +16,8 @@
 #include "remoteserver.h"
 #include "serialport.h"
 #include "test_tform1fixture.h"
+#include "tform2.h"
+#include "tform3.h"
 
 namespace quibrano {
 namespace {
@@ -302,6 +306,50 @@ TEST_F(Form1Test, FileDialogsOfferDatFirstAndOpenInTheCurrentDirectory) {
   EXPECT_EQ(save->defaultSuffix(), QStringLiteral("dat"));
 }
 
+// The real seams, answered the way a person would.
+TEST_F(Form1Test, ErrorBoxIsAStopBoxTitledWithTheProgramsName) {
+  TForm1& f = Form();
+  SetErrorBox({});
+  QString title, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons buttons;
+  QTimer::singleShot(0, &f, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    icon = box->icon();
+    buttons = box->standardButtons();
+    box->button(QMessageBox::Ok)->click();
+  });
+  ShowErrorBox(&f, "E/A-Fehler 105");
+  EXPECT_EQ(title, QStringLiteral("Quibrano"));
+  EXPECT_EQ(text, QStringLiteral("E/A-Fehler 105."));
+  EXPECT_EQ(icon, QMessageBox::Critical);
+  EXPECT_EQ(buttons, QMessageBox::Ok);
+}
+
+TEST_F(Form1Test, RealFileDialogsGiveTheChosenFullPathOrNothing) {
+  TForm1& f = Form();
+  SetOpenDialog({});
+  SetSaveDialog({});
+  auto answer = [&f](const QString& name, bool accept) {
+    QTimer::singleShot(0, &f, [name, accept] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      dialog->selectFile(name);
+      QDialog* asDialog = dialog;  // accept() is public here
+      if (accept) asDialog->accept(); else asDialog->reject();
+    });
+  };
+  answer(QStringLiteral("gibtsnicht.dat"), true);
+  EXPECT_EQ(AskOpenFileName(&f), QDir::toNativeSeparators(Path(QStringLiteral("gibtsnicht.dat"))));
+  answer(QStringLiteral("neu"), true);
+  EXPECT_EQ(AskSaveFileName(&f), QDir::toNativeSeparators(Path(QStringLiteral("neu.dat"))));
+  answer(QStringLiteral("egal.dat"), false);
+  EXPECT_EQ(AskOpenFileName(&f), QString());
+}
+
 // --- Shutdown -------------------------------------------------------------------------------
 
 TEST_F(Form1Test, CloseSavesConfigurationThenSettingsThenReleasesTheServer) {
@@ -326,6 +374,12 @@ TEST_F(Form1Test, CloseSavesConfigurationThenSettingsThenReleasesTheServer) {
   EXPECT_FALSE(f.ServerSocket1->IsListening());
   EXPECT_FALSE(f.Timer1->isActive());
   EXPECT_FALSE(f.Timer2->isActive());
+
+  // Closed is closed: a second close writes nothing again.
+  ASSERT_TRUE(QFile::remove(Path(QStringLiteral("relf.ini"))));
+  EXPECT_TRUE(f.close());
+  EXPECT_FALSE(QFile::exists(Path(QStringLiteral("relf.ini"))));
+  EXPECT_FALSE(QFile::exists(Path(QStringLiteral("haus.dat"))));
 }
 
 TEST_F(Form1Test, CloseWhoseSaveFailsKeepsTheWindowWithThePortClosed) {
@@ -414,6 +468,60 @@ TEST_F(Form1Test, DialogFieldsFallBackToTheStoreWithoutTheDialog) {
   EXPECT_EQ(f.DialogPassword(), store.Password);
   f.SetRemoteSwitch(false);
   EXPECT_FALSE(f.RemoteSwitch());
+}
+
+// --- The two dialogs ------------------------------------------------------------------------
+
+// The windows as the program makes them: the main window first, then the
+// help window and the remote access dialog.
+struct ThreeWindows {
+  explicit ThreeWindows(TForm1& main) : form1(main) { form1.SetDialogs(&form2, &form3); }
+  TForm1& form1;
+  TForm2 form2;
+  TForm3 form3;
+};
+
+TEST_F(Form1Test, ActivationPutsTheStoredPortAndPasswordIntoTheDialog) {
+  ThreeWindows w(Form());
+  w.form3.Edit1->setText(QStringLiteral("getippt"));
+  w.form3.Edit2->setText(QStringLiteral("auch"));
+  store.RemotePort = "4711";
+  store.Password = "Kennwort";
+  QEvent activate(QEvent::WindowActivate);
+  QApplication::sendEvent(&w.form1, &activate);
+  EXPECT_EQ(w.form3.Edit1->text(), QStringLiteral("4711"));
+  EXPECT_EQ(w.form3.Edit2->text(), QStringLiteral("Kennwort"));
+  EXPECT_EQ(w.form1.DialogPort(), "4711");
+  EXPECT_EQ(w.form1.DialogPassword(), "Kennwort");
+}
+
+TEST_F(Form1Test, ADialogNeverOpenedStillHandsBackPortAndPassword) {
+  WriteLines(QStringLiteral("relf.ini"),
+             Settings(Path(QStringLiteral("haus.dat")), QStringLiteral("26535"), QStringLiteral("0")));
+  {
+    ThreeWindows w(Form());
+    EXPECT_TRUE(w.form1.close());
+  }
+  const QStringList settings = ReadLines(Path(QStringLiteral("relf.ini")));
+  ASSERT_EQ(settings.size(), 12);
+  EXPECT_EQ(settings[1], QStringLiteral("geheim"));
+  EXPECT_EQ(settings[2], QStringLiteral("26535"));
+}
+
+TEST_F(Form1Test, HelpAndIpShowTheirWindowsModally) {
+  ThreeWindows w(Form());
+  w.form1.show();
+  for (auto [button, dialog] : {std::pair<QPushButton*, QDialog*>{w.form1.Button10, &w.form2},
+                                std::pair<QPushButton*, QDialog*>{w.form1.Button13, &w.form3}}) {
+    bool shownModally = false;
+    QTimer::singleShot(0, dialog, [&shownModally, dialog] {
+      shownModally = dialog->isVisible() && QApplication::activeModalWidget() == dialog;
+      dialog->done(QDialog::Accepted);
+    });
+    button->click();  // returns once the dialog is closed
+    EXPECT_TRUE(shownModally) << dialog->objectName().toStdString();
+    EXPECT_FALSE(dialog->isVisible());
+  }
 }
 
 }  // namespace
