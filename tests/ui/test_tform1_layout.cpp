@@ -74,7 +74,7 @@ std::vector<Placement> Placements() {
       {"Label9", "Panel2", 8, 40, 129, -1, "-"},
       {"Label13", "Panel2", 8, 56, 121, -1, "-"},
   };
-  // The relay rows and their panels, names as the layout tables give them.
+  // The relay rows and their panels, each cell by its own name.
   struct RowNames {
     const char *label, *caption, *button, *mode, *program, *day, *date, *start, *end;
     const char *secPanel, *repeat, *startAfter, *endAfter, *randPanel, *randParent, *window,
@@ -323,6 +323,8 @@ TEST_F(Form1Test, ScreenshotOfEveryKindOfRow) {
   f.ShowInput(1, false);
   f.show();
   Shoot(f, "tform1_modes.png");
+  EXPECT_TRUE(f.windowIcon().pixmap(32, 32).scaled(128, 128).save(
+      QStringLiteral(QUIBRANO_SCREENSHOT_DIR "/tform1_icon_x4.png")));
 }
 
 TEST_F(Form1Test, ScreenshotOfRelayOnesPanelsAndRelaySixRandom) {
