@@ -68,6 +68,7 @@ BENCHMARK(BM_SecondTick)->Arg(kIdle)->Arg(kTimerPrograms)->Arg(kRandomWindows);
 // The console report goes to standard error; standard output is the table's.
 class Collector : public benchmark::ConsoleReporter {
  public:
+  Collector() : ConsoleReporter(OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.aggregate_name != "median") continue;
@@ -142,7 +143,11 @@ double InstructionsPerTick(const std::string& valgrind, int scenario, int64_t ti
     }
   }
   std::remove(out.c_str());
-  if (std::isnan(total)) Say("callgrind gave no count (" + status + ")");
+  // A driver that did not run its ticks to the end counts nothing useful.
+  if (status != "exit 0" || !(total > 0)) {
+    Say("callgrind gave no count (" + status + ")");
+    return NAN;
+  }
   return total / static_cast<double>(ticks);
 }
 
@@ -156,7 +161,6 @@ int Main(int argc, char** argv) {
   }
 
   std::vector<std::string> args = {argv[0], "--benchmark_repetitions=5", "--benchmark_report_aggregates_only=true",
-                                   "--benchmark_color=false",
                                    Quick() ? "--benchmark_min_time=0.05" : "--benchmark_min_time=0.5"};
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   std::vector<char*> pointers;

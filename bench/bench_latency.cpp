@@ -93,7 +93,11 @@ void LatencyRow(const std::string& figure, const std::vector<Sample>& samples, c
 }
 
 int Main() {
-  const int samples = static_cast<int>(EnvInt("BENCH_LATENCY_SAMPLES", Quick() ? 20 : 200));
+  const int64_t samples = EnvInt("BENCH_LATENCY_SAMPLES", Quick() ? 20 : 200);
+  if (samples < 1 || samples > 100000) {
+    Say("BENCH_LATENCY_SAMPLES must be from 1 to 100000");
+    return 2;
+  }
   Controller controller;
   ControllerOptions options;
   options.remote = true;
@@ -120,7 +124,7 @@ int Main() {
 
   Say("latency: " + std::to_string(samples) + " remote sets");
   std::vector<Sample> sets;
-  for (int i = 0; i < samples; ++i) {
+  for (int64_t i = 0; i < samples; ++i) {
     SleepMs(pause(random));
     // Relay 1 follows K1, so only relays 2 to 6 are the sender's.
     const uint8_t relays = (i % 2 == 0) ? 0x2A : 0x14;
@@ -136,7 +140,7 @@ int Main() {
   Say("latency: " + std::to_string(samples) + " K1 changes");
   std::vector<Sample> contacts;
   bool closed = false;
-  for (int i = 0; i < samples; ++i) {
+  for (int64_t i = 0; i < samples; ++i) {
     SleepMs(pause(random));
     closed = !closed;
     const double t0 = SteadyMs();

@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "benchenv.h"
-#include "store.h"
 #include "tcpclient.h"
 
 namespace quibrano::bench {

@@ -9,7 +9,7 @@
 #   BENCH_BUILD=DIR        the build folder (default build/bench-build)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BENCH_BUILD:-$root/build/bench-build}
+build=$(realpath -m "${BENCH_BUILD:-$root/build/bench-build}")
 bin=$build/bench
 out=$root/build/bench
 rows=$out/rows.tsv
