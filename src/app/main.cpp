@@ -2,10 +2,13 @@
 // the main window has closed for good.
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 #include "headless.h"
 #include "mainwindowwatch.h"
+#include "modalseams.h"
+#include "statusreport.h"
 #include "stopsignals.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -14,8 +17,19 @@
 int main(int argc, char** argv) {
   using namespace quibrano;
 
-  ChooseOffscreenWithoutDisplay();
+  const bool noDisplay = ChooseOffscreenWithoutDisplay();
   QApplication app(argc, argv);
+  const bool headless = noDisplay || QGuiApplication::platformName() == QLatin1String("offscreen") ||
+                        QGuiApplication::platformName() == QLatin1String("minimal");
+  if (headless) {
+    // A box nobody can see would wait for a click that never comes, and a
+    // failed save at shutdown would then hang the program: the message goes
+    // to standard error and the handler goes on as after OK.
+    SetErrorBox([](QWidget*, const QString& text) {
+      std::fprintf(stderr, "quibrano: %s\n", text.toUtf8().constData());
+      std::fflush(stderr);
+    });
+  }
   // The loop ends when the main window has closed, not when the last window
   // has: an open help window must not keep a closed program alive.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -38,6 +52,8 @@ int main(int argc, char** argv) {
   auto* form2 = new TForm2(mainWindow.get());
   auto* form3 = new TForm3(mainWindow.get());
   mainWindow->SetDialogs(form2, form3);
+
+  if (headless) new StatusReport(mainWindow.get(), stdout, mainWindow.get());
 
   auto* watch = new MainWindowWatch(mainWindow.get());
   // exit() also ends a dialog's nested loop, should a stop come while the
