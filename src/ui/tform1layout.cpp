@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <string>
 
 #if __has_include(<langinfo.h>)
 #include <langinfo.h>
@@ -16,6 +17,7 @@
 
 #include "clock.h"
 #include "pickervalue.h"
+#include "serialport.h"
 #include "tform1.h"
 #include "uilook.h"
 
@@ -409,6 +411,11 @@ void TForm1::BuildLowerArea() {
   for (int n = 1; n <= 8; ++n) ports << QStringLiteral("COM  ") + QString::number(n);
   ComboBox19 = MakeList(GroupBox2, QStringLiteral("ComboBox19"), ports, 16, 16, 105);
   ComboBox19->setFont(SansFont(11, true));
+  // Which device each port opens on this machine.
+  for (int n = 1; n <= 8; ++n) {
+    const std::string device = DevicePathFor("COM" + std::to_string(n));
+    ComboBox19->setItemData(n - 1, QString::fromLocal8Bit(device.c_str()), Qt::ToolTipRole);
+  }
   Button7 = MakeButton(GroupBox2, QStringLiteral("Button7"), QStringLiteral("START"), {16, 48, 49, 25});
   Button8 = MakeButton(GroupBox2, QStringLiteral("Button8"), QStringLiteral("STOP"), {72, 48, 49, 25});
 

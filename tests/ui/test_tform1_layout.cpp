@@ -344,3 +344,20 @@ TEST_F(Form1Test, ScreenshotOfRelayOnesPanelsAndRelaySixRandom) {
 
 }  // namespace
 }  // namespace quibrano
+
+namespace quibrano {
+namespace {
+
+// Each port item tells which device it opens: the mapped one where
+// QUIBRANO_COMn is set, the serial device of that number otherwise.
+TEST_F(Form1Test, PortItemsShowTheirDevicesAsTooltips) {
+  setenv("QUIBRANO_COM2", "/dev/ttyUSB0", 1);
+  unsetenv("QUIBRANO_COM5");
+  const QComboBox* ports = Form().ComboBox19;
+  EXPECT_EQ(ports->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyUSB0"));
+  EXPECT_EQ(ports->itemData(4, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyS4"));
+  EXPECT_EQ(ports->itemData(0, Qt::ToolTipRole).toString(), Path(QStringLiteral("no-such-device")));
+}
+
+}  // namespace
+}  // namespace quibrano
