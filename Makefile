@@ -5,6 +5,7 @@ BUILD      := build
 TEST_BUILD := build/asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := cmake -G "Unix Makefiles"
+MAKEFLAGS  += --no-print-directory
 
 .PHONY: all deps build test run demo bench fuzz soak install clean
 
