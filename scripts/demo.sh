@@ -8,8 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
 work=$build/demo
 mkdir -p "$work"
-# A fresh demo configuration every time: relay 2 follows K1, relay 3 K2,
-# relay 4 blinks, relay 5 switches at random, relay 6 is the clock pulse.
+# A fresh demo configuration every time: relay 2 follows K1, relay 3 K2
+# (both contacts start closed), relay 4 blinks, relay 5 switches at random,
+# relay 6 is the clock pulse.
 cp "$root/scripts/demo/demo.dat" "$root/scripts/demo/relf.ini" "$work/"
 link=$work/com1
 rm -f "$link"
@@ -38,9 +39,10 @@ Board commands: k1 closed | k1 open | k2 closed | k2 open | silent on|off |
                 flood on|off | garbage N | unplug | replug | state | quit
 MSG
 
-# The board reads the commands typed here (a background job would get
-# /dev/null without the explicit <&0); whichever ends first ends both.
-"$build/quibrano-boardsim" --link "$link" --log "$work/board.log" <&0 &
+# The board reads the commands typed here, after two of its own that close
+# both contacts (a background job would get /dev/null without the explicit
+# <&0); whichever ends first ends both.
+{ printf 'k1 closed\nk2 closed\n'; cat; } <&0 | "$build/quibrano-boardsim" --link "$link" --log "$work/board.log" &
 board=$!
 while kill -0 "$app" 2>/dev/null && kill -0 "$board" 2>/dev/null; do sleep 0.5; done
 kill "$board" 2>/dev/null || true

@@ -89,6 +89,19 @@ INSTANTIATE_TEST_SUITE_P(
         ToolCase{"PortOutOfRange", "", 0, {"--port", "70000", "repeat"}, 2, "", "1 to 65535", 0}),
     [](const ::testing::TestParamInfo<ToolCase>& info) { return info.param.name; });
 
+// After a login the number is taken. A relay that the controller's own rules
+// drive back at once (an input relay, say) is reported, not a refusal.
+TEST_F(RemoteTool, ARelayDrivenBackByARuleIsNoFailure) {
+  store.Password = "pw";
+  QObject::connect(&server, &RemoteServer::MessageHandled, [] {
+    if (store.RelayWord == 63) store.RelayWord = 61;
+  });
+  const ToolRun run = Tool({"--password", "pw", "set", "63"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "61  relays: 1 on, 2 off, 3 on, 4 on, 5 on, 6 on; K1 closed, K2 closed\n");
+  EXPECT_NE(run.err.find("rules"), std::string::npos) << run.err;
+}
+
 TEST_F(RemoteTool, ConnectionRefusedIsAFailure) {
   const ToolRun run = Tool({"--port", std::to_string(FreePort()), "repeat"});
   EXPECT_EQ(run.status, 3);

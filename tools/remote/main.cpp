@@ -183,11 +183,15 @@ int Run(const Options& options) {
   const auto word = AskWord(client, status);
   if (!word) return status;
   Print(DescribeRelayWord(*word));
-  if ((*word & 0x3F) != (options.relays & 0x3F)) {
-    return Fail(kExitRefused, options.password ? "the relays were not set"
-                                               : "the relays were not set: the server takes numbers only after a "
-                                                 "login (--password)");
+  if ((*word & 0x3F) == (options.relays & 0x3F)) return 0;
+  // Without a login the server ignores numbers without a word. After one,
+  // the number was taken; a relay that differs already is driven by the
+  // controller's own rules (inputs, timers), which is no failure.
+  if (!options.password) {
+    return Fail(kExitRefused,
+                "the relays were not set: the server takes numbers only after a login (--password)");
   }
+  std::fputs("quibrano-remote: note: the controller's rules already drive some relays otherwise\n", stderr);
   return 0;
 }
 
