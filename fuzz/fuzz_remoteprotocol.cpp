@@ -226,9 +226,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<ConnectionId> closed;
   ConnectionId next = 1;
 
+  // An open connection, or now and then one that is gone or never was.
   auto pick = [&](uint8_t b) -> ConnectionId {
     auto& sockets = h.sockets();
-    if (sockets.empty() || b % 8 == 7) return closed.empty() || b % 2 ? next + 1000 : closed[b % closed.size()];
+    if (sockets.empty() || b % 8 == 7) {
+      if (closed.empty() || b & 8) return next + 1000;
+      return closed[(b >> 4) % closed.size()];
+    }
     auto it = sockets.begin();
     std::advance(it, b % sockets.size());
     return *it;

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # `make fuzz`: runs every libFuzzer target of build/fuzz for FUZZ_SECONDS
-# (default 60) each, one after the other. The corpus grows in
-# build/fuzz/corpus/<target> (seeded from fuzz/corpus/<target>, which stays
-# as committed); whatever a target finds is kept in build/fuzz/crashes/ and
-# makes the script fail.
+# (default 60) each, one after the other; 0 runs only the kept inputs once.
+# The corpus grows in build/fuzz/corpus/<target> (seeded from
+# fuzz/corpus/<target>, which stays as committed); whatever a target finds is
+# kept in build/fuzz/crashes/ and makes the script fail.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build/fuzz
+build=${QUIBRANO_FUZZ_BUILD_DIR:-$root/build/fuzz}
 seconds=${FUZZ_SECONDS:-60}
 crashes=$build/crashes
 logs=$build/logs
@@ -16,6 +16,8 @@ case $seconds in
   '' | *[!0-9]*) echo "fuzz: FUZZ_SECONDS must be a whole number of seconds, not '$seconds'" >&2; exit 2 ;;
 esac
 mkdir -p "$crashes" "$logs"
+# libFuzzer reads a time limit of 0 as no limit at all.
+if [ "$seconds" -eq 0 ]; then duration=(-runs=0); else duration=(-max_total_time="$seconds"); fi
 
 # A configuration file is 314 lines of up to 25 bytes; leave room to spare.
 max_len() {
@@ -39,7 +41,7 @@ for target in "${targets[@]}"; do
   log=$logs/$target.log
   marker=$(mktemp)
   # Absolute paths: some targets change their working directory.
-  "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  "$binary" "${duration[@]}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -max_len="$(max_len "$target")" -artifact_prefix="$crashes/$target-" \
     "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1
   status=$?
