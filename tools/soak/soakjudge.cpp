@@ -73,19 +73,28 @@ std::string Judge::JudgeWord(const Question& q, uint8_t word) {
   }
 
   if (SetsQuietSince(q, q.sentMs - timing_.setQuietMs)) {
+    const int64_t settled = q.sentMs - timing_.inputSettleMs;
+    // The raw bit of a contact follows that contact alone.
     for (int k = 0; k < 2; ++k) {
-      if (lastInputChange_[k] > q.sentMs - timing_.inputSettleMs) continue;
+      if (lastInputChange_[k] > settled) continue;
       checked = true;
       ++inputChecks_;
-      const char* name = k == 0 ? "K1" : "K2";
       const bool rawOpen = (word >> (6 + k)) & 1;
       if (rawOpen == closed_[k])
-        problems += std::string("input bit of ") + name + (rawOpen ? " open" : " closed") + ", board has it " +
-                    (closed_[k] ? "closed" : "open") + "; ";
-      const uint8_t mask = k == 0 ? layout_.ifK1Mask : layout_.ifK2Mask;
-      const uint8_t want = closed_[k] ? mask : 0;
-      if ((word & mask) != want)
-        problems += std::string("IF ") + name + " relays " + Hex(word & mask) + ", want " + Hex(want) + "; ";
+        problems += std::string("input bit of ") + (k == 0 ? "K1" : "K2") + (rawOpen ? " open" : " closed") +
+                    ", board has it " + (closed_[k] ? "closed" : "open") + "; ";
+    }
+    // The debounce takes the input byte only once both contacts stood still
+    // for two polls, so a flickering K2 holds K1's relays back too.
+    if (lastInputChange_[0] <= settled && lastInputChange_[1] <= settled) {
+      ++relayChecks_;
+      for (int k = 0; k < 2; ++k) {
+        const uint8_t mask = k == 0 ? layout_.ifK1Mask : layout_.ifK2Mask;
+        const uint8_t want = closed_[k] ? mask : 0;
+        if ((word & mask) != want)
+          problems += std::string("IF ") + (k == 0 ? "K1" : "K2") + " relays " + Hex(word & mask) + ", want " +
+                      Hex(want) + "; ";
+      }
     }
   }
 

@@ -7,10 +7,13 @@
 //   set counts once its own "repeat" has shown it. Until the next set goes
 //   out, every answer must show those bits.
 // - Bits 6-7 (raw inputs, 1 = open) and the IF K1 / IF K2 relays are
-//   rewritten by the poll cycle every 50 ms, after inputs are debounced over
-//   two polls of 300 ms; a set overwrites them until the next poll tick. They
-//   are judged only when the input has not changed for the settle time and no
-//   set has been sent or confirmed for the quiet time before the question.
+//   rewritten by the poll cycle every 50 ms; a set overwrites them until the
+//   next poll tick, so they are judged only when no set has been sent or
+//   confirmed for the quiet time before the question. A raw bit shows the
+//   last input byte, so it is judged once its contact has stood still for
+//   the settle time. The relays follow the debounced byte, which changes only
+//   after the whole byte stood still for two polls of 300 ms: they are
+//   judged only once both contacts have stood still for the settle time.
 #pragma once
 
 #include <cstdint>
@@ -61,7 +64,8 @@ class Judge {
 
   uint64_t answersChecked() const { return answersChecked_; }
   uint64_t toggleChecks() const { return toggleChecks_; }
-  uint64_t inputChecks() const { return inputChecks_; }
+  uint64_t inputChecks() const { return inputChecks_; }  // raw input bits
+  uint64_t relayChecks() const { return relayChecks_; }  // IF K1 and IF K2 relays
   uint64_t mismatches() const { return mismatches_; }
   uint64_t setsConfirmed() const { return setsConfirmed_; }
   // The first few problems, for the report.
@@ -84,6 +88,7 @@ class Judge {
   uint64_t answersChecked_ = 0;
   uint64_t toggleChecks_ = 0;
   uint64_t inputChecks_ = 0;
+  uint64_t relayChecks_ = 0;
   uint64_t mismatches_ = 0;
   uint64_t setsConfirmed_ = 0;
   std::vector<std::string> examples_;

@@ -103,11 +103,11 @@ void Soak::Report() const {
       static_cast<unsigned long long>(c.junkDropped), static_cast<unsigned long long>(c.connectErrors));
   std::printf(
       "  answers checked: %llu (greetings %llu, logins %llu, relay words %llu: Toggle relays %llu, "
-      "inputs with IF K1/K2 relays %llu)\n",
+      "input bits %llu, IF K1/K2 relays %llu)\n",
       static_cast<unsigned long long>(c.greetings + c.loginAnswers + words),
       static_cast<unsigned long long>(c.greetings), static_cast<unsigned long long>(c.loginAnswers),
       static_cast<unsigned long long>(words), static_cast<unsigned long long>(judge_.toggleChecks()),
-      static_cast<unsigned long long>(judge_.inputChecks()));
+      static_cast<unsigned long long>(judge_.inputChecks()), static_cast<unsigned long long>(judge_.relayChecks()));
   std::printf("  sets: %llu sent, %llu seen in the setter's own answer; junk messages: %llu; input changes: %llu\n",
               static_cast<unsigned long long>(c.setsSent), static_cast<unsigned long long>(judge_.setsConfirmed()),
               static_cast<unsigned long long>(c.junkMessages), static_cast<unsigned long long>(c.inputChanges));
