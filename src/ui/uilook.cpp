@@ -8,22 +8,29 @@
 
 namespace quibrano {
 
-QFont SansFont(int pixels, bool bold) {
-  QFont f(QStringLiteral("Liberation Sans"));
-  f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-  f.setStyleHint(QFont::SansSerif);
+namespace {
+
+// The face from Debian's fonts-liberation, DejaVu where it is missing.
+QFont PixelFont(const QString& face, const QString& fallback, QFont::StyleHint hint, int pixels,
+                bool bold) {
+  QFont f(face);
+  f.setFamilies({face, fallback});
+  f.setStyleHint(hint);
   f.setPixelSize(pixels);
   f.setBold(bold);
   return f;
 }
 
+}  // namespace
+
+QFont SansFont(int pixels, bool bold) {
+  return PixelFont(QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"), QFont::SansSerif,
+                   pixels, bold);
+}
+
 QFont MonoFont(int pixels, bool bold) {
-  QFont f(QStringLiteral("Liberation Mono"));
-  f.setFamilies({QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
-  f.setStyleHint(QFont::Monospace);
-  f.setPixelSize(pixels);
-  f.setBold(bold);
-  return f;
+  return PixelFont(QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
+                   QFont::Monospace, pixels, bold);
 }
 
 void PaintBackground(QWidget* w, const QColor& colour) {
